@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the Windows build
-# need. Run as root on Debian 12; a no-op when all are present.
+# Installs the Debian packages the project needs. Run as root on Debian 12;
+# a no-op when all are present.
+#   install-deps.sh build   what building the Linux tool needs
+#   install-deps.sh         everything: the tests, the analysers, the Windows
+#                           build and Wine
 set -euo pipefail
 
-packages=(
-    cmake g++ make pkg-config git
-    libxcb1-dev libgtest-dev libgmock-dev
-    xvfb xauth
-    e2fsprogs strace
-    clang-tidy cppcheck
-    g++-mingw-w64-i686 mingw-w64-i686-dev
-    wine wine32:i386
-)
+packages=(cmake g++ make pkg-config libxcb1-dev)
+if [ "${1:-all}" != build ]; then
+    packages+=(
+        git libgtest-dev libgmock-dev
+        xvfb xauth
+        e2fsprogs strace
+        clang-tidy cppcheck
+        g++-mingw-w64-i686 mingw-w64-i686-dev
+        wine wine32:i386
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,9 +24,9 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt-get install -y -q "${missing[@]}"
