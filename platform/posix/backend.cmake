@@ -11,7 +11,11 @@ add_library(aftersetup_platform STATIC
     ${CMAKE_CURRENT_LIST_DIR}/process.cpp
     ${CMAKE_CURRENT_LIST_DIR}/runtime.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sleep.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/window.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_properties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_sigpipe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_stderr.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_tree.cpp)
 target_include_directories(aftersetup_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(aftersetup_platform PUBLIC PkgConfig::XCB
     PRIVATE aftersetup_warnings)
