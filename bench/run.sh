@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Measures how fast aftersetup empties a large directory, side by side with
-# `find DIR -mindepth 1 -maxdepth 1 -delete` and with the floor (a bare
-# readdir/unlink loop, bench/floor.cpp), on the disk's file system and on a
-# tmpfs, and writes the results as CSV, a markdown table and a PNG plot.
+# `find DIR -mindepth 1 -maxdepth 1 -delete`, with the floor (a bare
+# readdir/unlink loop, bench/floor.cpp) and with the floor plus one status
+# read per entry, on the disk's file system and on a tmpfs, and writes the results as CSV, a markdown table and a PNG plot.
 #
 #   bench/run.sh [--quick] [--tool PATH] [--disk-dir DIR] [--out DIR]
 #                [--sizes "N ..."] [--runs N] [--syscall-size N]
@@ -104,7 +104,7 @@ else
     echo "run.sh: not root, so no tmpfs: measuring the disk only" >&2
 fi
 
-contenders=(aftersetup find floor)
+contenders=(aftersetup find floor floor+stat)
 
 # Sets cmd to the command line with which a contender empties target.
 set_command() {
@@ -113,6 +113,7 @@ set_command() {
         aftersetup) cmd=("$tool" "$target" "aftersetup benchmark") ;;
         find) cmd=(find "$target" -mindepth 1 -maxdepth 1 -delete) ;;
         floor) cmd=("$bin/floor" "$target") ;;
+        floor+stat) cmd=("$bin/floor" --stat "$target") ;;
     esac
 }
 
@@ -127,7 +128,7 @@ prepare() {
 # Checks that the contender did all of its work, then clears what is left.
 check_and_clear() {
     local root=$1 contender=$2
-    if [ $contender = aftersetup ]; then
+    if [ "$contender" = aftersetup ]; then
         if [ -e "$root/parent" ]; then
             echo "run.sh: aftersetup left $root/parent behind" >&2
             exit 1
@@ -170,8 +171,9 @@ for fs in "${file_systems[@]}"; do
             for ((i = 0; i < ${#contenders[@]}; i++)); do
                 contender=${contenders[(i + run - 1) % ${#contenders[@]}]}
                 run_once "$root" "$entries" "$contender"
-                printf '%-6s %8d  run %d  %-10s %9.3f s  %6d KB\n' \
-                    "$fs" "$entries" "$run" "$contender" "$wall" "$rss"
+                cpu=$(awk -v a="$user" -v b="$sys" 'BEGIN { print a + b }')
+                printf '%-6s %8d  run %d  %-10s %9.3f s  %6d KB  cpu %7.3f s\n' \
+                    "$fs" "$entries" "$run" "$contender" "$wall" "$rss" "$cpu"
                 echo "$fs,$fs_type,$entries,$run,$contender,$wall,$rss,$user,$sys" >>"$raw"
             done
         done
