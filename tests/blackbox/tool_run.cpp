@@ -1,0 +1,109 @@
+#include "blackbox/tool_run.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "support/temp_dir.h"
+
+extern char **environ;
+
+namespace blackbox {
+
+namespace {
+
+testsupport::RunOptions WithoutDisplay(testsupport::RunOptions options)
+{
+    options.unsetEnv.push_back("DISPLAY");
+    return options;
+}
+
+} // namespace
+
+testsupport::RunResult RunTool(const std::vector<std::string> &args,
+                               testsupport::RunOptions options)
+{
+    std::vector<std::string> argv{testsupport::ToolPath()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testsupport::RunProgram(argv, WithoutDisplay(std::move(options)));
+}
+
+std::vector<std::string> ToolEnvironment(const testsupport::RunOptions &options)
+{
+    testsupport::RunOptions effective = WithoutDisplay(options);
+    std::map<std::string, std::string> vars;
+    for (char **e = environ; *e != nullptr; ++e) {
+        std::string entry = *e;
+        auto eq = entry.find('=');
+        if (eq != std::string::npos)
+            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto &name : effective.unsetEnv)
+        vars.erase(name);
+    for (const auto &[name, value] : effective.env)
+        vars[name] = value;
+    std::vector<std::string> result;
+    for (const auto &[name, value] : vars)
+        result.push_back(name + "=" + value);
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+std::string ProbePath()
+{
+    return AFTERSETUP_PROBE_PATH;
+}
+
+void CopyProbe(const std::string &path, unsigned mode)
+{
+    std::string content = testsupport::ReadFile(ProbePath());
+    if (content.empty())
+        throw std::runtime_error("cannot read the probe at " + ProbePath());
+    testsupport::WriteFile(path, content, mode);
+}
+
+std::string FileLine(const std::string &name)
+{
+    return "File " + name + " cannot be removed\n";
+}
+
+std::string DirectoryLine(const std::string &path)
+{
+    return "Directory " + path + " cannot be removed\n";
+}
+
+bool IsSomeOrderOf(const std::string &text, std::vector<std::string> pieces)
+{
+    if (pieces.empty())
+        return text.empty();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const std::string &piece = pieces[i];
+        if (text.compare(0, piece.size(), piece) != 0)
+            continue;
+        std::vector<std::string> rest = pieces;
+        rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i));
+        if (IsSomeOrderOf(text.substr(piece.size()), rest))
+            return true;
+    }
+    return false;
+}
+
+std::string Canonical(const std::string &path)
+{
+    char *resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        throw std::runtime_error("cannot resolve " + path);
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+}
+
+bool MaySkipWithoutRoot()
+{
+    return geteuid() != 0 && std::getenv("CI") == nullptr;
+}
+
+} // namespace blackbox
