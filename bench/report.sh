@@ -108,27 +108,27 @@ group='function g(n,  s, t) { s = sprintf("%d", n); t = ""; while (length(s) > 3
         }
     }' "$out/results.csv"
     echo
-    echo "System calls of one run, counted with \`strace -f -c\`, per entry deleted:"
+    echo "System calls of one run, traced with \`strace -f\`, per entry deleted:"
     echo
-    echo "| File system | Entries | Contender | Status reads | Unlinks | Attribute changes | getdents64 calls | Entries per getdents64 | Others | All |"
-    echo "|---|---:|---|---:|---:|---:|---:|---:|---:|---:|"
+    echo "| File system | Entries | Files | Contender | Status reads | Unlinks | Mode changes | getdents64 calls | Entries per getdents64 | Others | All |"
+    echo "|---|---:|---|---|---:|---:|---:|---:|---:|---:|---:|"
     tail -n +2 "$syscalls" | awk -F, "$group"'
         {
-            key = $1 SUBSEP $2 SUBSEP $3
+            key = $1 SUBSEP $2 SUBSEP $3 SUBSEP $4
             if (!(key in all)) { order[++k] = key }
-            all[key] += $5
-            if ($4 ~ /^(newfstatat|fstatat64|statx|stat|lstat|fstat|stat64|lstat64|fstat64)$/) st[key] += $5
-            else if ($4 ~ /^unlink(at)?$/) ul[key] += $5
-            else if ($4 ~ /^(f?chmod|fchmodat2?)$/) ch[key] += $5
-            else if ($4 ~ /^getdents(64)?$/) gd[key] += $5
+            all[key] += $6
+            if ($5 ~ /^(newfstatat|fstatat64|statx|stat|lstat|fstat|stat64|lstat64|fstat64)$/) st[key] += $6
+            else if ($5 ~ /^unlink(at)?$/) ul[key] += $6
+            else if ($5 ~ /^(f?chmod|fchmodat2?)$/) ch[key] += $6
+            else if ($5 ~ /^getdents(64)?$/) gd[key] += $6
         }
         END {
             for (i = 1; i <= k; i++) {
                 split(order[i], f, SUBSEP); n = f[2]
                 key = order[i]
                 others = all[key] - st[key] - ul[key] - ch[key] - gd[key]
-                printf "| %s | %s | %s | %.4f | %.4f | %.4f | %d | %.0f | %.4f | %.4f |\n",
-                    f[1], g(n), f[3], st[key] / n, ul[key] / n, ch[key] / n, gd[key],
+                printf "| %s | %s | %s | %s | %.4f | %.4f | %.4f | %d | %.0f | %.4f | %.4f |\n",
+                    f[1], g(n), f[3], f[4], st[key] / n, ul[key] / n, ch[key] / n, gd[key],
                     gd[key] ? n / gd[key] : 0, others / n, all[key] / n
             }
         }'
