@@ -128,18 +128,20 @@ bool CollectTopLevel(xcb_connection_t *c, Atoms &atoms, std::vector<Candidate> &
     std::vector<xcb_window_t> roots;
     for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem > 0; xcb_screen_next(&it))
         roots.push_back(it.data->root);
-    std::vector<xcb_query_tree_cookie_t> trees;
-    for (xcb_window_t root : roots)
-        trees.push_back(xcb_query_tree(c, root));
+    std::vector<xcb_query_tree_cookie_t> trees(roots.size());
+    std::transform(roots.begin(), roots.end(), trees.begin(),
+                   [c](xcb_window_t root) { return xcb_query_tree(c, root); });
 
     atoms.netWmName = TakeAtom(c, netWmName);
     atoms.netClientList = TakeAtom(c, netClientList);
     atoms.wmState = TakeAtom(c, wmState);
     std::vector<xcb_get_property_cookie_t> lists;
     if (atoms.netClientList != XCB_ATOM_NONE) {
-        for (xcb_window_t root : roots)
-            lists.push_back(xcb_get_property(c, 0, root, atoms.netClientList, XCB_ATOM_WINDOW, 0,
-                                             kClientListLimit));
+        lists.resize(roots.size());
+        std::transform(roots.begin(), roots.end(), lists.begin(), [c, &atoms](xcb_window_t root) {
+            return xcb_get_property(c, 0, root, atoms.netClientList, XCB_ATOM_WINDOW, 0,
+                                    kClientListLimit);
+        });
     }
     for (auto cookie : trees) {
         auto tree = TakeTree(c, cookie);
@@ -203,9 +205,11 @@ xcb_window_t FindClientWindow(xcb_connection_t *c, std::string_view windowClass,
     std::vector<Pending> pending;
     std::vector<Candidate> next;
     for (int depth = 1; !level.empty() && depth <= kMaxFrameDepth; ++depth) {
-        pending.clear();
-        for (const Candidate &candidate : level)
-            pending.push_back(Ask(c, atoms, candidate, depth, windowClass, title));
+        pending.resize(level.size());
+        std::transform(level.begin(), level.end(), pending.begin(),
+                       [&](const Candidate &candidate) {
+                           return Ask(c, atoms, candidate, depth, windowClass, title);
+                       });
 
         next.clear();
         for (std::size_t i = 0; i < level.size(); ++i) {
