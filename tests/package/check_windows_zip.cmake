@@ -37,15 +37,25 @@ if(NOT magic STREQUAL "4d5a")
     message(FATAL_ERROR "aftersetup.exe is not a Windows program")
 endif()
 
-file(READ "${SOURCE_DIR}/LICENSE" license)
-string(REPLACE "\n" "\r\n" license "${license}")
-file(READ "${unpacked}/${top}/LICENSE.txt" shipped)
-if(NOT shipped STREQUAL license)
-    message(FATAL_ERROR "LICENSE.txt is not the license with CR LF line ends")
-endif()
+# file(READ) drops carriage returns, so the shipped bytes are compared with
+# the sources written out with CR LF line ends.
+set(expected_dir "${OUTPUT_DIR}/expected")
+foreach(pair "LICENSE|LICENSE.txt" "packaging/README-windows.txt|README.txt")
+    string(REPLACE "|" ";" pair "${pair}")
+    list(GET pair 0 source)
+    list(GET pair 1 shipped)
+    set(PROJECT_VERSION "${VERSION}")
+    configure_file("${SOURCE_DIR}/${source}" "${expected_dir}/${shipped}"
+        @ONLY NEWLINE_STYLE CRLF)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files
+        "${expected_dir}/${shipped}" "${unpacked}/${top}/${shipped}"
+        RESULT_VARIABLE different)
+    if(different)
+        message(FATAL_ERROR "${shipped} is not ${source} with CR LF line ends")
+    endif()
+endforeach()
 
-file(READ "${unpacked}/${top}/README.txt" readme)
-string(REPLACE "\r\n" "" bare "${readme}")
-if(bare MATCHES "\n" OR NOT readme MATCHES "aftersetup ${VERSION} for Windows\r\n")
-    message(FATAL_ERROR "README.txt lacks CR LF line ends or its version line")
+file(STRINGS "${unpacked}/${top}/README.txt" title LIMIT_COUNT 1)
+if(NOT title MATCHES "^aftersetup ${VERSION} for Windows")
+    message(FATAL_ERROR "README.txt does not name version ${VERSION}: ${title}")
 endif()
