@@ -2,11 +2,14 @@
 # Turns the raw runs of bench/run.sh into results.csv (medians and ratios),
 # table.md (the same as a markdown table, the targets and the system calls
 # per entry) and plot.png (time against entries, log scales).
-#   bench/report.sh RESULTS_DIR [COMMIT]
+#   bench/report.sh RESULTS_DIR [COMMIT [NOTE]]
+# NOTE, if given, is printed under the table's heading (for example how
+# busy the machine was).
 set -euo pipefail
 
 out=$1
 commit=${2:-unknown}
+note=${3:-}
 raw=$out/runs.csv
 syscalls=$out/syscalls.csv
 export LC_ALL=C
@@ -79,6 +82,7 @@ group='function g(n,  s, t) { s = sprintf("%d", n); t = ""; while (length(s) > 3
     echo "peak resident memory of the process."
     echo "Measured at commit $commit on $(nproc) cores ($(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')),"
     echo "Linux $(uname -r); the disk's file system is $(awk -F, 'NR > 1 && $1 == "disk" { print $2; exit }' "$out/results.csv")."
+    [ -z "$note" ] || { echo; echo "$note"; }
     echo
     echo "| File system | Entries | Contender | Runs | Wall time | Entries/s | × find | × floor | CPU time | CPU × find | CPU × floor | Peak RSS |"
     echo "|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
