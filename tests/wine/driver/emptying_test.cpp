@@ -41,6 +41,7 @@ void PrintTo(const EmptyingCase &c, std::ostream *os)
 std::vector<File> ManyFiles()
 {
     std::vector<File> files;
+    files.reserve(60);
     for (int i = 0; i < 60; ++i)
         files.push_back({"file" + std::to_string(i) + ".dat"});
     return files;

@@ -56,6 +56,7 @@ int RunDetached(const std::vector<std::string> &argv)
 {
     std::vector<std::string> args = argv;
     std::vector<char *> argp;
+    argp.reserve(args.size() + 1);
     for (auto &arg : args)
         argp.push_back(arg.data());
     argp.push_back(nullptr);
@@ -79,6 +80,18 @@ int RunDetached(const std::vector<std::string> &argv)
 bool PrefixIsReady(const std::string &prefix)
 {
     return access((prefix + "/system.reg").c_str(), R_OK) == 0;
+}
+
+// The server writes the registry out when it ends, so the prefix is
+// complete only once the server that made it has gone.
+void MakePrefix(const std::string &prefix, const std::string &wineboot,
+                const std::string &wineserver)
+{
+    if (RunDetached({wineboot, "-i"}) != 0)
+        throw std::runtime_error("wineboot -i failed for " + prefix);
+    RunDetached({wineserver, "-w"});
+    if (!PrefixIsReady(prefix))
+        throw std::runtime_error("wineboot made no prefix in " + prefix);
 }
 
 }  // namespace
@@ -156,15 +169,8 @@ void WineEnvironment::SetUp()
         xvfb_ = std::make_unique<testsupport::Xvfb>();
         setenv("DISPLAY", xvfb_->display().c_str(), 1);
 
-        // The server writes the registry out when it ends, so the prefix
-        // is complete only once the server that made it has gone.
-        if (!PrefixIsReady(prefix)) {
-            if (RunDetached({wineboot, "-i"}) != 0)
-                throw std::runtime_error("wineboot -i failed for " + prefix);
-            RunDetached({wineserver, "-w"});
-            if (!PrefixIsReady(prefix))
-                throw std::runtime_error("wineboot made no prefix in " + prefix);
-        }
+        if (!PrefixIsReady(prefix))
+            MakePrefix(prefix, wineboot, wineserver);
         if (RunDetached({wineserver, "-p"}) != 0)
             throw std::runtime_error("wineserver -p failed for " + prefix);
         serverStarted_ = true;

@@ -19,6 +19,7 @@ WineProcess::WineProcess(const std::string &program, const std::vector<std::stri
     std::vector<std::string> argv = {WinePath(), program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char *> argp;
+    argp.reserve(argv.size() + 1);
     for (auto &arg : argv)
         argp.push_back(arg.data());
     argp.push_back(nullptr);
