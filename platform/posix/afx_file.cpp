@@ -125,7 +125,7 @@ void ChangeMode(int fd, const char *name, const struct stat &held, mode_t mode)
     int error = errno;
     if (error == ENOSYS || error == EINVAL) {
         char link[32];
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        (void)std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
         error = chmod(link, mode) == 0 ? 0 : errno;
         if (error == ENOENT)
             error = ChangeModeByReopening(name, held, mode);

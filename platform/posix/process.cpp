@@ -8,7 +8,6 @@
 
 #include "platform/win32api.h"
 
-extern char **environ;
 
 namespace {
 

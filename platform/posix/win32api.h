@@ -17,8 +17,9 @@ using LPCSTR = const char *;
 using LPBYTE = unsigned char *;
 using LPVOID = void *;
 using HANDLE = void *;
-using HWND = struct HWND__ *;
-using HINSTANCE = struct HINSTANCE__ *;
+// Opaque handle types under their Win32 names, so both backends agree.
+using HWND = struct HWND__ *;           // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+using HINSTANCE = struct HINSTANCE__ *; // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 using HMODULE = HINSTANCE;
 
 constexpr BOOL TRUE = 1;
