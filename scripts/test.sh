@@ -12,11 +12,16 @@ fi
 jobs=$(nproc)
 
 echo "== Linux build and tests"
-cmake --preset default -DAFTERSETUP_WERROR=ON
+cmake --preset default -DAFTERSETUP_WERROR=ON -DAFTERSETUP_TESTS=ON
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 
+echo "== Static analysis"
+scripts/lint.sh
+
 echo "== AddressSanitizer and UBSan"
-cmake --preset asan -DAFTERSETUP_WERROR=ON
+cmake --preset asan -DAFTERSETUP_WERROR=ON -DAFTERSETUP_TESTS=ON
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+scripts/test-win32.sh
