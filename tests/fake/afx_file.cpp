@@ -27,7 +27,7 @@ fake::Entry *EntryInCurrentDirectory(LPCSTR name)
 std::string Hex(unsigned value)
 {
     char text[8];
-    std::snprintf(text, sizeof text, "0x%02x", value);
+    (void)std::snprintf(text, sizeof text, "0x%02x", value);
     return text;
 }
 
@@ -47,7 +47,7 @@ BOOL CFile::GetStatus(LPCSTR lpszFileName, CFileStatus &rStatus)
     rStatus.m_size = 0;
     rStatus.m_attribute = entry->attributes & 0x7F;
     std::string full = fake::TheWorld().currentDirectory + "/" + name;
-    std::snprintf(rStatus.m_szFullName, sizeof rStatus.m_szFullName, "%s", full.c_str());
+    (void)std::snprintf(rStatus.m_szFullName, sizeof rStatus.m_szFullName, "%s", full.c_str());
     return TRUE;
 }
 

@@ -1,5 +1,5 @@
 // The model's state, the call log and the fault injector.
-#include <cstdint>
+#include <deque>
 #include <map>
 
 #include "fake/fake_platform.h"
@@ -23,8 +23,7 @@ struct State {
     std::string injected;
     std::map<std::string, int> searchesOpenIn;
     int openSearches = 0;
-    std::map<std::uintptr_t, Handle> handles;
-    std::uintptr_t nextHandle = 0x1000;
+    std::deque<Handle> handles;  // a handle is the address of its record
     std::vector<ProcessStart> starts;
     // Storage behind the argument vector and command line handed out.
     std::vector<std::string> argumentStorage;
@@ -128,9 +127,9 @@ int OpenSearches()
 std::vector<std::string> OpenHandles()
 {
     std::vector<std::string> open;
-    for (const auto &handle : S().handles) {
-        if (handle.second.open)
-            open.push_back(handle.second.label);
+    for (const Handle &handle : S().handles) {
+        if (handle.open)
+            open.push_back(handle.label);
     }
     return open;
 }
@@ -274,28 +273,35 @@ Entry *FindMutableEntry(const std::string &directory, const std::string &name)
 
 HANDLE NewHandle(const std::string &label)
 {
-    std::uintptr_t id = S().nextHandle;
-    S().nextHandle += 0x10;
-    S().handles[id] = Handle{label, true};
-    return reinterpret_cast<HANDLE>(id);
+    S().handles.push_back(Handle{label, true});
+    return &S().handles.back();
+}
+
+Handle *FindHandle(HANDLE handle)
+{
+    for (Handle &h : S().handles) {
+        if (&h == handle)
+            return &h;
+    }
+    return nullptr;
 }
 
 // "process:a.exe" for a handle the fake gave out, "closed:..." once it has
 // been closed, "unknown" for anything else.
 std::string HandleLabel(HANDLE handle)
 {
-    auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == S().handles.end())
+    const Handle *h = FindHandle(handle);
+    if (h == nullptr)
         return handle == nullptr ? "null" : "unknown";
-    return it->second.open ? it->second.label : "closed:" + it->second.label;
+    return h->open ? h->label : "closed:" + h->label;
 }
 
 bool CloseHandleLabel(HANDLE handle)
 {
-    auto it = S().handles.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == S().handles.end() || !it->second.open)
+    Handle *h = FindHandle(handle);
+    if (h == nullptr || !h->open)
         return false;
-    it->second.open = false;
+    h->open = false;
     return true;
 }
 

@@ -135,7 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Blanks are written as listed, unquoted.
         EntryCase{"NameWithBlanks", With(fake::File(" two  blanks "), &fake::Entry::removeThrows),
                   {"GetStatus( two  blanks )", "Remove( two  blanks )", "Sleep(3000)"}, false,
-                  CFile::archive, 1}),
+                  CFile::archive, 1},
+        // Bytes that are not UTF-8, a line feed and a leading '-' pass
+        // through unchanged.
+        EntryCase{"NameNotUtf8", With(fake::File("\xff\xfe-x"), &fake::Entry::removeThrows),
+                  {"GetStatus(\xff\xfe-x)", "Remove(\xff\xfe-x)", "Sleep(3000)"}, false,
+                  CFile::archive, 1},
+        EntryCase{"NameWithLineFeed", With(fake::File("-a\nb"), &fake::Entry::removeThrows),
+                  {"GetStatus(-a\nb)", "Remove(-a\nb)", "Sleep(3000)"}, false, CFile::archive,
+                  1}),
     CaseName<EntryCase>);
 
 TEST_F(Emptying, DirectoryWithOnlyTheDotsCostsNoPauseAndWritesNothing)
