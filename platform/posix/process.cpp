@@ -8,7 +8,6 @@
 
 #include "platform/win32api.h"
 
-
 namespace {
 
 struct ProcessHandle {
