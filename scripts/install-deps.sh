@@ -12,6 +12,7 @@ if [ "${1:-all}" != build ]; then
         git libgtest-dev libgmock-dev
         xvfb xauth
         e2fsprogs strace
+        dpkg-dev man-db groff-base gzip
         clang-tidy cppcheck
         g++-mingw-w64-i686 mingw-w64-i686-dev
         wine wine32:i386
