@@ -76,7 +76,7 @@ void PrintTo(const EntryCase &c, std::ostream *out) { *out << c.name; }
 
 std::vector<EntryCase> EntryCases()
 {
-    auto file = [](std::string name, unsigned mode) {
+    auto file = [](const std::string &name, unsigned mode) {
         return [name, mode](const std::string &target, const std::string &) {
             WriteFile(target + "/" + name, "content of " + name, mode);
         };

@@ -21,8 +21,16 @@ void AddTree(const std::string &path, const std::string &relative,
     FileState state = StateOf(path);
     into[relative] = state;
     if (S_ISDIR(state.mode)) {
-        for (const auto &name : testsupport::ListDirectory(path))
-            AddTree(path + "/" + name, relative.empty() ? name : relative + "/" + name, into);
+        for (const auto &name : testsupport::ListDirectory(path)) {
+            std::string below = relative;
+            if (!below.empty())
+                below += '/';
+            below += name;
+            std::string full = path;
+            full += '/';
+            full += name;
+            AddTree(full, below, into);
+        }
     }
 }
 

@@ -9,8 +9,6 @@
 
 #include "support/temp_dir.h"
 
-extern char **environ;
-
 namespace blackbox {
 
 namespace {
@@ -46,8 +44,13 @@ std::vector<std::string> ToolEnvironment(const testsupport::RunOptions &options)
     for (const auto &[name, value] : effective.env)
         vars[name] = value;
     std::vector<std::string> result;
-    for (const auto &[name, value] : vars)
-        result.push_back(name + "=" + value);
+    result.reserve(vars.size());
+    for (const auto &[name, value] : vars) {
+        std::string entry = name;
+        entry += '=';
+        entry += value;
+        result.push_back(entry);
+    }
     std::sort(result.begin(), result.end());
     return result;
 }

@@ -23,8 +23,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace {
 
 long long MonotonicNs()
@@ -57,7 +55,7 @@ std::vector<int> OpenDescriptors()
     while (const dirent *entry = readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
-        int fd = std::atoi(entry->d_name);
+        int fd = static_cast<int>(std::strtol(entry->d_name, nullptr, 10));
         if (fd != own)
             fds.push_back(fd);
     }
@@ -94,11 +92,11 @@ std::string StatusField(const std::string &name)
         if (std::strncmp(line, prefix.c_str(), prefix.size()) == 0) {
             result = line + prefix.size();
             result.erase(0, result.find_first_not_of(" \t"));
-            result.erase(result.find_last_not_of("\n") + 1);
+            result.erase(result.find_last_not_of('\n') + 1);
             break;
         }
     }
-    std::fclose(status);
+    static_cast<void>(std::fclose(status));
     return result;
 }
 
@@ -170,8 +168,8 @@ int main(int argc, char **argv)
     if (!ActsInThisCopy(exe))
         return 0;
     if (int sig = static_cast<int>(EnvNumber("PROBE_KILL_SIGNAL"))) {
-        std::signal(sig, SIG_DFL);
-        std::raise(sig);
+        static_cast<void>(std::signal(sig, SIG_DFL));
+        static_cast<void>(std::raise(sig));
     }
     return static_cast<int>(EnvNumber("PROBE_EXIT_STATUS"));
 }
