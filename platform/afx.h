@@ -11,7 +11,7 @@
 
 class CWinApp {
 public:
-    CWinApp();
+    CWinApp() noexcept; // the one application object is a global
     ~CWinApp();
     CWinApp(const CWinApp &) = delete;
     CWinApp &operator=(const CWinApp &) = delete;

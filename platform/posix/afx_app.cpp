@@ -8,7 +8,7 @@ CWinApp *g_app = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp()
+CWinApp::CWinApp() noexcept
 {
     g_app = this;
 }
@@ -39,7 +39,7 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLin
     // EPIPE instead of killing the process. Follow-up programs get the
     // default back (see process.cpp). Waits need SIGCHLD at its default:
     // ignored, the system would reap follow-up programs before the wait.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGCHLD, SIG_DFL);
+    (void)std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGCHLD, SIG_DFL);
     return TRUE;
 }

@@ -6,7 +6,7 @@ CWinApp *g_app = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp()
+CWinApp::CWinApp() noexcept
 {
     g_app = this;
 }

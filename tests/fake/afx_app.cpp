@@ -16,7 +16,7 @@ std::string Describe(HINSTANCE instance)
 
 }  // namespace
 
-CWinApp::CWinApp()
+CWinApp::CWinApp() noexcept
 {
     g_app = this;
 }
