@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -142,16 +143,25 @@ mode_t ModeWithReadOnly(mode_t mode, bool readOnly)
     return readOnly ? (mode & ~kAnyWrite) : (mode | S_IWUSR);
 }
 
-// A mount point in the directory (a file or directory bound over the
-// entry) is a window onto something outside it; its mode is not ours to
-// change, and it cannot be deleted either.
-bool IsMountRoot(int fd)
+// Reads the status of the entry held by fd, and whether it is a mount
+// point in the directory (a file or directory bound over the entry), in
+// one call. A mount point is a window onto something outside the
+// directory; its mode is not ours to change, and it cannot be deleted
+// either.
+int ReadHeldStatus(int fd, struct stat &st, bool &mountRoot)
 {
     struct statx stx;
-    if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_TYPE, &stx) != 0)
-        return false;
-    return (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-           (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW,
+              STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO, &stx) != 0)
+        return errno;
+    st = {};
+    st.st_dev = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+    st.st_ino = stx.stx_ino;
+    st.st_mode = stx.stx_mode;
+    st.st_nlink = stx.stx_nlink;
+    mountRoot = (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
+                (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    return 0;
 }
 
 // Throws unless fd holds the entry the latest status read of this name saw.
@@ -195,8 +205,9 @@ void CFile::SetStatus(LPCSTR lpszFileName, const CFileStatus &status)
     if (entry.get() == -1)
         ThrowFileException(errno);
     struct stat st;
-    if (fstat(entry.get(), &st) != 0)
-        ThrowFileException(errno);
+    bool mountRoot = false;
+    if (int error = ReadHeldStatus(entry.get(), st, mountRoot))
+        ThrowFileException(error);
     CheckSameAsRead(lpszFileName, st);
 
     bool wantReadOnly = (status.m_attribute & CFile::readOnly) != 0;
@@ -207,7 +218,7 @@ void CFile::SetStatus(LPCSTR lpszFileName, const CFileStatus &status)
     bool changeMode = wantReadOnly != isReadOnly && !S_ISLNK(st.st_mode) &&
                       (S_ISDIR(st.st_mode) || st.st_nlink <= 1);
     bool changeTimes = status.m_mtime != 0;
-    if ((changeMode || changeTimes) && IsMountRoot(entry.get()))
+    if ((changeMode || changeTimes) && mountRoot)
         ThrowFileException(EBUSY);
 
     if (changeMode && isReadOnly)
