@@ -204,7 +204,7 @@ void CFile::SetStatus(LPCSTR lpszFileName, const CFileStatus &status)
     Descriptor entry(open(lpszFileName, O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (entry.get() == -1)
         ThrowFileException(errno);
-    struct stat st;
+    struct stat st = {};
     bool mountRoot = false;
     if (int error = ReadHeldStatus(entry.get(), st, mountRoot))
         ThrowFileException(error);
