@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mapfile -t sources < <(git ls-files 'app/*.cpp' 'launch/*.cpp' 'cleanup/*.cpp' 'platform/posix/*.cpp')
+mapfile -t sources < <(git ls-files ':(glob)app/*.cpp' ':(glob)launch/*.cpp' ':(glob)cleanup/*.cpp' ':(glob)platform/*.cpp' ':(glob)platform/posix/*.cpp')
 
 echo "== clang-tidy"
 log=$(mktemp)

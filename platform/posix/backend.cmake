@@ -4,7 +4,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 
 add_library(aftersetup_platform STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/afx_app.cpp
+    ${PROJECT_SOURCE_DIR}/platform/afx_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/error_mode.cpp
     ${CMAKE_CURRENT_LIST_DIR}/afx_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/afx_find.cpp
     ${CMAKE_CURRENT_LIST_DIR}/directory.cpp

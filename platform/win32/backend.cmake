@@ -2,7 +2,8 @@
 # Win32 calls (from MinGW's headers); the Win32 calls themselves need no
 # code of ours.
 add_library(aftersetup_platform STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/afx_app.cpp
+    ${PROJECT_SOURCE_DIR}/platform/afx_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/error_mode.cpp
     ${CMAKE_CURRENT_LIST_DIR}/afx_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/afx_find.cpp
     ${CMAKE_CURRENT_LIST_DIR}/runtime.cpp)

@@ -1,4 +1,7 @@
+// The application object and class-library start-up, the same on every
+// backend but for the error mode.
 #include "platform/afx.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -31,11 +34,6 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR lpCmdLin
     app->m_hInstance = hInstance;
     app->m_lpCmdLine = lpCmdLine;
     app->m_nCmdShow = nCmdShow;
-
-    // No critical-error or missing-disk dialog may stop an unattended run.
-    // The flags are added to the mode already in force; Windows 4.0 has no
-    // GetErrorMode, so the mode is read by setting it.
-    UINT mode = SetErrorMode(0);
-    SetErrorMode(mode | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    SetUnattendedErrorMode();
     return TRUE;
 }
