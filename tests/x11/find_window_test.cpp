@@ -23,6 +23,8 @@ struct LookupCase {
     bool found = true;
 };
 
+void PrintTo(const LookupCase &c, std::ostream *out) { *out << c.name; }
+
 std::string Hex(const std::string &bytes)
 {
     static const char digits[] = "0123456789abcdef";
@@ -204,6 +206,8 @@ struct DisplayCase {
     const char *display;  // nullptr: DISPLAY unset
 };
 
+void PrintTo(const DisplayCase &c, std::ostream *out) { *out << c.name; }
+
 class NoServer : public ::testing::TestWithParam<DisplayCase> {};
 
 TEST_P(NoServer, MeansNoWindow)
@@ -230,6 +234,8 @@ struct FakeCase {
     const char *name;
     FakeBehaviour behaviour;
 };
+
+void PrintTo(const FakeCase &c, std::ostream *out) { *out << c.name; }
 
 class BrokenServer : public ::testing::TestWithParam<FakeCase> {};
 
