@@ -43,6 +43,8 @@ struct EntryCase {
     int thrown;
 };
 
+void PrintTo(const EntryCase &c, std::ostream *out) { *out << c.name; }
+
 class EntryKinds : public Emptying, public testing::WithParamInterface<EntryCase> {};
 
 TEST_P(EntryKinds, GetOneAttemptWithTheRightCallsAndAtMostOneLine)

@@ -28,6 +28,8 @@ struct FaultCase {
     Names programsWaitedFor;
 };
 
+void PrintTo(const FaultCase &c, std::ostream *out) { *out << c.name; }
+
 // The typical run: the setup window seen once, two follow-up programs, a
 // read-only and a plain file in a target inside an otherwise empty parent.
 void BuildScenario()

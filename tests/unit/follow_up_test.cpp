@@ -75,6 +75,8 @@ struct FollowUpCase {
     std::vector<std::pair<std::string, Outcome>> programs;
 };
 
+void PrintTo(const FollowUpCase &c, std::ostream *out) { *out << c.name; }
+
 class FollowUpPrograms : public FakeTest, public testing::WithParamInterface<FollowUpCase> {};
 
 // What one program's turn looks like in the log.

@@ -47,6 +47,8 @@ struct OutcomeCase {
     std::vector<std::string> remaining;  // directories still there
 };
 
+void PrintTo(const OutcomeCase &c, std::ostream *out) { *out << c.name; }
+
 class RemovalOutcomes : public FakeTest, public testing::WithParamInterface<OutcomeCase> {};
 
 TEST_P(RemovalOutcomes, WriteOneLinePerDirectoryLeftInPassOrder)
@@ -97,6 +99,8 @@ struct LengthCase {
     std::string name;
     std::size_t length;  // of the target's full path
 };
+
+void PrintTo(const LengthCase &c, std::ostream *out) { *out << c.name; }
 
 class LongPaths : public FakeTest, public testing::WithParamInterface<LengthCase> {};
 

@@ -143,6 +143,8 @@ struct CommandLineCase {
     std::size_t programsStarted;
 };
 
+void PrintTo(const CommandLineCase &c, std::ostream *out) { *out << c.name; }
+
 class CommandLine : public FakeTest, public testing::WithParamInterface<CommandLineCase> {};
 
 TEST_P(CommandLine, DecidesWhetherTheRunGoesOn)
@@ -182,6 +184,8 @@ struct WaitCase {
     std::vector<bool> answers;
     int looks;
 };
+
+void PrintTo(const WaitCase &c, std::ostream *out) { *out << c.name; }
 
 class WaitingForTheSetupWindow : public FakeTest,
                                  public testing::WithParamInterface<WaitCase> {};
