@@ -17,6 +17,10 @@
 namespace hardening {
 namespace {
 
+// The racer competes with the tool for the same names: a call that loses
+// the race fails, and that is part of the test.
+void ExpectRace(int /*result*/) {}
+
 // The directory is removed after its first entries were read: the next
 // read fails (ENOENT on a removed directory) and ends the listing as its
 // end would, with every entry already made current still valid.
@@ -64,9 +68,9 @@ TEST(WalkRace, EndsWithEachEntryTriedAtMostOnceAndNothingOutsideChanged)
                 if (n % 3 == 0)
                     close(open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444));
                 else if (n % 3 == 1)
-                    (void)symlink(victim.c_str(), name.c_str());
+                    ExpectRace(symlink(victim.c_str(), name.c_str()));
                 else
-                    (void)link(victim.c_str(), name.c_str());
+                    ExpectRace(link(victim.c_str(), name.c_str()));
                 if (n == 200 || n == 400)
                     unlink(layout.InTarget("old-" + std::to_string(n)).c_str());
             }
