@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -31,26 +30,7 @@ testsupport::RunResult RunTool(const std::vector<std::string> &args,
 
 std::vector<std::string> ToolEnvironment(const testsupport::RunOptions &options)
 {
-    testsupport::RunOptions effective = WithoutDisplay(options);
-    std::map<std::string, std::string> vars;
-    for (char **e = environ; *e != nullptr; ++e) {
-        std::string entry = *e;
-        auto eq = entry.find('=');
-        if (eq != std::string::npos)
-            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto &name : effective.unsetEnv)
-        vars.erase(name);
-    for (const auto &[name, value] : effective.env)
-        vars[name] = value;
-    std::vector<std::string> result;
-    result.reserve(vars.size());
-    for (const auto &[name, value] : vars) {
-        std::string entry = name;
-        entry += '=';
-        entry += value;
-        result.push_back(entry);
-    }
+    std::vector<std::string> result = testsupport::BuildEnvironment(WithoutDisplay(options));
     std::sort(result.begin(), result.end());
     return result;
 }

@@ -15,25 +15,6 @@ namespace testsupport {
 
 namespace {
 
-std::vector<std::string> BuildEnvironment(const RunOptions &options)
-{
-    std::map<std::string, std::string> vars;
-    for (char **e = environ; *e != nullptr; ++e) {
-        std::string entry = *e;
-        auto eq = entry.find('=');
-        if (eq != std::string::npos)
-            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto &name : options.unsetEnv)
-        vars.erase(name);
-    for (const auto &[name, value] : options.env)
-        vars[name] = value;
-    std::vector<std::string> result;
-    for (const auto &[name, value] : vars)
-        result.push_back(name + "=" + value);
-    return result;
-}
-
 void Drain(int fds[2], std::string *out[2])
 {
     bool open[2] = {fds[0] >= 0, fds[1] >= 0};
@@ -69,6 +50,25 @@ void Drain(int fds[2], std::string *out[2])
 }
 
 }  // namespace
+
+std::vector<std::string> BuildEnvironment(const RunOptions &options)
+{
+    std::map<std::string, std::string> vars;
+    for (char **e = environ; *e != nullptr; ++e) {
+        std::string entry = *e;
+        auto eq = entry.find('=');
+        if (eq != std::string::npos)
+            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto &name : options.unsetEnv)
+        vars.erase(name);
+    for (const auto &[name, value] : options.env)
+        vars[name] = value;
+    std::vector<std::string> result;
+    for (const auto &[name, value] : vars)
+        result.push_back(name + "=" + value);
+    return result;
+}
 
 RunResult RunProgram(const std::vector<std::string> &argv, const RunOptions &options)
 {

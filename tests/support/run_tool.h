@@ -30,6 +30,10 @@ struct RunResult {
 // argv[0] is the program to run, taken as a path.
 RunResult RunProgram(const std::vector<std::string> &argv, const RunOptions &options = {});
 
+// The environment a program started with these options gets: the test's
+// own with the options' changes applied, as NAME=value, ordered by name.
+std::vector<std::string> BuildEnvironment(const RunOptions &options);
+
 // The path of the built tool.
 std::string ToolPath();
 
